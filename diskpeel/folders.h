@@ -1,0 +1,10 @@
+// What the extractor needs of the file system beyond the standard library: a folder per image.
+#pragma once
+
+// Creates the folder `name` in the current folder unless it is there already, and makes it the
+// current folder. False when it can be neither made nor entered.
+bool EnterFolder(const char* name);
+
+// Makes the folder current again that was current before the last successful EnterFolder. It goes
+// back by the folder itself, not by "..", so a folder entered through a link never leads out.
+bool LeaveFolder();

@@ -1,0 +1,101 @@
+#include "n88volume.h"
+
+#include <bitset>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kSystemTrack = 37;
+constexpr int kSystemCylinder = 18;
+constexpr int kSystemHead = 1;
+constexpr int kTableRecord = 14;
+constexpr int kSectorSize = 256;
+constexpr int kSizeCode = 1;  // 128 << 1 = 256
+constexpr int kTrackSize = 16 * kSectorSize;
+constexpr int kTrackCount = DiskSize / kTrackSize;
+constexpr int kEntryCount = DirectorySize / EntrySize;
+constexpr int kSectorsPerCluster = ClusterSize / kSectorSize;
+
+constexpr unsigned char kEntryFree = 0x00;
+constexpr unsigned char kDirectoryEnd = 0xFF;
+constexpr int kFirstClusterOffset = 10;
+constexpr int kLastCluster = 0xC0;  // table values from here on end a chain
+
+VolumeBuffers volume;
+
+// A name that would reach outside the current folder or that names no file of its own is never
+// handed to the file system.
+bool IsPlainFileName(const char* name) {
+    if (name[0] == 0 || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return false;
+    for (const char* p = name; *p; ++p) {
+        if (*p == '/') return false;
+#ifdef _WIN32
+        if (*p == '\\' || *p == ':') return false;
+#endif
+    }
+    return true;
+}
+
+// Writes the chain that starts at `cluster`. The walk stays on the disk and always ends: a cluster
+// number past the disk or a cluster this file already wrote ends the file there, and a last
+// cluster that claims more than 8 sectors gives its whole 8.
+bool WriteChain(int cluster, std::FILE* out) {
+    std::bitset<ClusterCount> written;
+    while (cluster < ClusterCount && !written[cluster]) {
+        written[cluster] = true;
+        const int next = volume.table[cluster];
+        size_t length = ClusterSize;
+        if (next >= kLastCluster && (next & 0x0F) <= kSectorsPerCluster) {
+            length = (next & 0x0F) * size_t{kSectorSize};
+        }
+        if (std::fwrite(volume.disk + cluster * ClusterSize, 1, length, out) != length) {
+            return false;
+        }
+        if (next >= kLastCluster) break;
+        cluster = next;
+    }
+    return true;
+}
+
+}  // namespace
+
+void LoadVolume(D88Image& reader) {
+    reader.ReadSectors(kSystemTrack, kSystemCylinder, kSystemHead, 1, kSizeCode, volume.directory,
+                       DirectorySize);
+    reader.ReadSectors(kSystemTrack, kSystemCylinder, kSystemHead, kTableRecord, kSizeCode,
+                       volume.table, TableSize);
+    for (int track = 0; track < kTrackCount; ++track) {
+        reader.ReadSectors(track, track / 2, track % 2, 1, kSizeCode,
+                           volume.disk + track * kTrackSize, kTrackSize);
+    }
+}
+
+void MemberName(const unsigned char* entry, char (&name)[MemberNameSize]) {
+    int length = 0;
+    for (int i = 0; i < 6 && entry[i] != ' '; ++i) name[length++] = static_cast<char>(entry[i]);
+    if (entry[6] != ' ') {
+        name[length++] = '.';
+        for (int i = 6; i < 9 && entry[i] != ' '; ++i) name[length++] = static_cast<char>(entry[i]);
+    }
+    name[length] = 0;
+}
+
+bool ExtractMembers() {
+    for (int k = 0; k < kEntryCount; ++k) {
+        const unsigned char* entry = volume.directory + k * EntrySize;
+        if (entry[0] == kEntryFree) continue;
+        if (entry[0] == kDirectoryEnd) break;
+        char name[MemberNameSize];
+        MemberName(entry, name);
+        std::FILE* out = IsPlainFileName(name) ? std::fopen(name, "wb") : nullptr;
+        std::printf("%-9s\n", name);
+        if (!out) return false;
+        if (!WriteChain(entry[kFirstClusterOffset], out)) {
+            std::fclose(out);
+            return false;
+        }
+        if (std::fclose(out) != 0) return false;
+    }
+    return true;
+}
