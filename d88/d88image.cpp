@@ -19,7 +19,9 @@ constexpr int kMaxSizeCode = 23;  // 128 << 23 is the largest piece that is a po
 
 }  // namespace
 
-int ReadLe16(const unsigned char* bytes) { return bytes[0] | bytes[1] << 8; }
+int ReadLe16(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8;
+}
 
 std::int32_t ReadLe32(const unsigned char* bytes) {
     const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
@@ -29,7 +31,9 @@ std::int32_t ReadLe32(const unsigned char* bytes) {
 
 D88Image::D88Image() = default;
 
-D88Image::~D88Image() { Close(); }
+D88Image::~D88Image() {
+    Close();
+}
 
 void D88Image::Close() {
     if (file) std::fclose(file);
@@ -81,7 +85,8 @@ bool D88Image::SelectImage(int index) {
 
     unsigned char header[HeaderSize];
     if (ReadAt(imageOffsets[index], header, HeaderSize) != HeaderSize) return false;
-    for (int i = 0; i < TrackCount; ++i) trackOffsets[i] = ReadLe32(header + kTrackTableOffset + 4 * i);
+    for (int i = 0; i < TrackCount; ++i)
+        trackOffsets[i] = ReadLe32(header + kTrackTableOffset + 4 * i);
     mediaType = header[kMediaTypeOffset];
     diskSize = ReadLe32(header + kDiskSizeOffset);
     imageOffset = imageOffsets[index];

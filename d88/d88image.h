@@ -12,7 +12,7 @@ int ReadLe16(const unsigned char* bytes);           // 0 to 65535
 std::int32_t ReadLe32(const unsigned char* bytes);  // signed
 
 class D88Image {
-public:
+  public:
     static constexpr int HeaderSize = 688;
     static constexpr int SectorHeaderSize = 16;
     static constexpr int MaxImages = 64;
@@ -43,7 +43,7 @@ public:
     // Lists C, H, R, N of each sector of track slot `track`, four bytes per sector: bytes written.
     int ReadSectorIds(int track, unsigned char* buffer, int length);
 
-private:
+  private:
     // Start of a track's sector run in the container, or -1 when the track cannot be read.
     std::int64_t TrackStart(int track) const;
     // Reads up to `length` bytes at an absolute container position: the number of bytes read.

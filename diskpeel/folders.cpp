@@ -4,7 +4,6 @@
 #include <direct.h>
 
 #include <cstdlib>
-
 #include <string>
 
 namespace {
@@ -20,7 +19,9 @@ bool EnterFolder(const char* name) {
     return _chdir(name) == 0;
 }
 
-bool LeaveFolder() { return _chdir(startFolder.c_str()) == 0; }
+bool LeaveFolder() {
+    return _chdir(startFolder.c_str()) == 0;
+}
 
 #else
 #include <fcntl.h>

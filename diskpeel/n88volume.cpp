@@ -73,10 +73,12 @@ void LoadVolume(D88Image& reader) {
 
 void MemberName(const unsigned char* entry, char (&name)[MemberNameSize]) {
     int length = 0;
-    for (int i = 0; i < 6 && entry[i] != ' '; ++i) name[length++] = static_cast<char>(entry[i]);
+    for (int i = 0; i < 6 && entry[i] != ' '; ++i)
+        name[length++] = static_cast<char>(entry[i]);
     if (entry[6] != ' ') {
         name[length++] = '.';
-        for (int i = 6; i < 9 && entry[i] != ' '; ++i) name[length++] = static_cast<char>(entry[i]);
+        for (int i = 6; i < 9 && entry[i] != ' '; ++i)
+            name[length++] = static_cast<char>(entry[i]);
     }
     name[length] = 0;
 }

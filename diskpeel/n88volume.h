@@ -4,13 +4,13 @@
 
 #include "d88image.h"
 
-constexpr int DirectorySize = 12 * 256;   // records 1 to 12 of the system track
-constexpr int TableSize = 256;            // record 14 of the system track
-constexpr int DiskSize = 80 * 16 * 256;   // the whole disk, track after track
-constexpr int ClusterSize = 2048;         // 8 sectors
+constexpr int DirectorySize = 12 * 256;  // records 1 to 12 of the system track
+constexpr int TableSize = 256;           // record 14 of the system track
+constexpr int DiskSize = 80 * 16 * 256;  // the whole disk, track after track
+constexpr int ClusterSize = 2048;        // 8 sectors
 constexpr int ClusterCount = DiskSize / ClusterSize;
 constexpr int EntrySize = 16;
-constexpr int MemberNameSize = 11;        // 6 name bytes, a dot, 3 extension bytes and a zero
+constexpr int MemberNameSize = 11;  // 6 name bytes, a dot, 3 extension bytes and a zero
 
 // The buffers the selected disk is loaded into; they live for the whole run and are reused, never
 // cleared, for every image.

@@ -13,12 +13,15 @@ using fixture::Sector;
 
 namespace {
 
-Bytes Fill(size_t size, int value) { return Bytes(size, static_cast<unsigned char>(value)); }
+Bytes Fill(size_t size, int value) {
+    return Bytes(size, static_cast<unsigned char>(value));
+}
 
 Image Named(const std::string& name, int tracks = 0) {
     Image image;
     image.name = name;
-    for (int t = 0; t < tracks; ++t) image.tracks[t] = {{t / 2, t % 2, 1, 1, Fill(256, t)}};
+    for (int t = 0; t < tracks; ++t)
+        image.tracks[t] = {{t / 2, t % 2, 1, 1, Fill(256, t)}};
     return image;
 }
 
@@ -54,7 +57,8 @@ Bytes WithDiskSize(Image image, std::int32_t size) {
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -62,7 +66,8 @@ std::vector<CountCase> CountCases() {
     std::vector<CountCase> cases = {
         {"empty", {}, {}},
         {"shorter than a header", Fill(687, 0), {}},
-        {"three images", fixture::BuildContainer({Named("ONE", 2), Named("TWO", 1), Named("THREE")}),
+        {"three images",
+         fixture::BuildContainer({Named("ONE", 2), Named("TWO", 1), Named("THREE")}),
          {"ONE", "TWO", "THREE"}},
         // A size that points back before the start ends the count after that image.
         {"negative disk size", Concat({WithDiskSize(Named("NEG"), -1), Fill(2000, 0)}), {"NEG"}},
@@ -136,9 +141,9 @@ TEST(D88Image, OpenFailsForWhatCannotBeRead) {
 Image SearchImage() {
     Image image = Named("SEARCH");
     // Track 0: records stored out of order, a short sector, a larger size code.
-    image.tracks[0] = {{0, 0, 3, 1, Fill(256, 3)},   {0, 0, 1, 1, Fill(256, 1)},
-                       {0, 0, 2, 1, Fill(256, 2)},   {0, 0, 4, 1, Fill(100, 4)},
-                       {0, 0, 5, 2, Fill(512, 5)},   {0, 0, 6, 1, Fill(256, 6)}};
+    image.tracks[0] = {{0, 0, 3, 1, Fill(256, 3)}, {0, 0, 1, 1, Fill(256, 1)},
+                       {0, 0, 2, 1, Fill(256, 2)}, {0, 0, 4, 1, Fill(100, 4)},
+                       {0, 0, 5, 2, Fill(512, 5)}, {0, 0, 6, 1, Fill(256, 6)}};
     // Track 1: a header whose sector count is 0 ends the search, even on a match.
     image.tracks[1] = {{0, 1, 1, 1, Fill(256, 9), 0}};
     // Track 2: the second header claims to be the last, hiding record 3.
@@ -147,7 +152,8 @@ Image SearchImage() {
                        {1, 0, 3, 1, Fill(256, 3), 3}};
     // Tracks 10 to 12 (cylinders 5 and 6), full: each sector's bytes name its track and record.
     for (int t = 10; t <= 12; ++t) {
-        for (int r = 1; r <= 16; ++r) image.tracks[t].push_back({t / 2, t % 2, r, 1, Fill(256, t * 16 + r)});
+        for (int r = 1; r <= 16; ++r)
+            image.tracks[t].push_back({t / 2, t % 2, r, 1, Fill(256, t * 16 + r)});
     }
     // Track 20 stands where 21 and 22 point too, but 21 past the disk and 22 not at all.
     image.tracks[20] = {{10, 0, 1, 1, Fill(256, 0x20)}};
@@ -196,7 +202,8 @@ TEST(D88Image, FindsSectorsByTheirIdentification) {
         unsigned char buffer[1100];
         std::memset(buffer, 0xEE, sizeof buffer);
         ASSERT_EQ(reader.ReadSector(c.track, c.c, c.h, c.r, c.n, buffer, c.maxLength), c.expected);
-        for (int i = 0; i < c.expected; ++i) ASSERT_EQ(buffer[i], c.fill) << i;
+        for (int i = 0; i < c.expected; ++i)
+            ASSERT_EQ(buffer[i], c.fill) << i;
         EXPECT_EQ(buffer[c.expected], 0xEE);  // nothing past what was returned
     }
 }
@@ -205,7 +212,8 @@ TEST(D88Image, TrackOffsetEqualToTheDiskSizeIsRead) {
     // The second image's name field, read as a sector header, is record (7, 0, 1, 1) of 256 bytes.
     Image first = Named("FIRST");
     Image second = Named("");
-    second.name = std::string("\x07\x00\x01\x01\x01\x00", 6) + std::string(8, '\0') + std::string("\x00\x01", 2);
+    second.name = std::string("\x07\x00\x01\x01\x01\x00", 6) + std::string(8, '\0') +
+                  std::string("\x00\x01", 2);
     const std::int32_t firstSize = static_cast<std::int32_t>(fixture::BuildImage(first).size());
     first.offsetOverrides[14] = firstSize;
     first.offsetOverrides[15] = firstSize + 1;
@@ -226,7 +234,9 @@ TEST(D88Image, ReadsRunsAcrossTracks) {
     ASSERT_EQ(reader.ReadSectors(10, 5, 0, 15, 1, buffer.data(), 20 * 256), 20 * 256);
     const int expected[] = {10 * 16 + 15, 10 * 16 + 16};
     for (int piece = 0; piece < 20; ++piece) {
-        const int mark = piece < 2 ? expected[piece] : piece < 18 ? 11 * 16 + piece - 1 : 12 * 16 + piece - 17;
+        const int mark = piece < 2    ? expected[piece]
+                         : piece < 18 ? 11 * 16 + piece - 1
+                                      : 12 * 16 + piece - 17;
         EXPECT_EQ(buffer[piece * 256], mark) << piece;
         EXPECT_EQ(buffer[piece * 256 + 255], mark) << piece;
     }
@@ -244,8 +254,10 @@ TEST(D88Image, ReadsRunsAcrossTracks) {
     // A run that starts above the range never wraps.
     EXPECT_EQ(reader.ReadSectors(10, 5, 0, 16, 1, buffer.data(), 2 * 256), 256);
 
-    for (int length : {0, -256}) EXPECT_EQ(reader.ReadSectors(10, 5, 0, 1, 1, buffer.data(), length), 0);
-    for (int n : {-1, 24}) EXPECT_EQ(reader.ReadSectors(10, 5, 0, 1, n, buffer.data(), 256), 0);
+    for (int length : {0, -256})
+        EXPECT_EQ(reader.ReadSectors(10, 5, 0, 1, 1, buffer.data(), length), 0);
+    for (int n : {-1, 24})
+        EXPECT_EQ(reader.ReadSectors(10, 5, 0, 1, n, buffer.data(), 256), 0);
 }
 
 TEST(D88Image, SectorCutShortByTheEndOfTheFile) {
@@ -258,7 +270,8 @@ TEST(D88Image, SectorCutShortByTheEndOfTheFile) {
     unsigned char buffer[512];
     EXPECT_EQ(container.reader.ReadSector(0, 0, 0, 2, 1, buffer, 256), 200);
     EXPECT_EQ(container.reader.ReadSectors(0, 0, 0, 1, 1, buffer, 512), 256);
-    EXPECT_EQ(container.reader.ReadSector(0, 0, 0, 3, 1, buffer, 256), 0);  // the scan ends at the end
+    EXPECT_EQ(container.reader.ReadSector(0, 0, 0, 3, 1, buffer, 256),
+              0);  // the scan ends at the end
 }
 
 TEST(D88Image, ListsSectorIdentifications) {
@@ -271,7 +284,8 @@ TEST(D88Image, ListsSectorIdentifications) {
 
     std::memset(buffer, 0xEE, sizeof buffer);
     ASSERT_EQ(reader.ReadSectorIds(0, buffer, 64), 24);
-    const unsigned char ids[] = {0, 0, 3, 1, 0, 0, 1, 1, 0, 0, 2, 1, 0, 0, 4, 1, 0, 0, 5, 2, 0, 0, 6, 1};
+    const unsigned char ids[] = {0, 0, 3, 1, 0, 0, 1, 1, 0, 0, 2, 1,
+                                 0, 0, 4, 1, 0, 0, 5, 2, 0, 0, 6, 1};
     EXPECT_EQ(std::memcmp(buffer, ids, sizeof ids), 0);
     EXPECT_EQ(buffer[24], 0xEE);
 
@@ -281,7 +295,7 @@ TEST(D88Image, ListsSectorIdentifications) {
     EXPECT_EQ(buffer[4], 0xEE);
     // Headers with a sector count of 0 are listed until the end of the file.
     EXPECT_EQ(reader.ReadSectorIds(163, buffer, 64), 8);
-    EXPECT_EQ(reader.ReadSectorIds(3, buffer, 64), 0);    // absent track
+    EXPECT_EQ(reader.ReadSectorIds(3, buffer, 64), 0);  // absent track
     EXPECT_EQ(reader.ReadSectorIds(0, buffer, -4), 0);
 }
 

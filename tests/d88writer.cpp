@@ -15,7 +15,8 @@ void PutLe16(Bytes& out, size_t at, int value) {
 
 void PutLe32(Bytes& out, size_t at, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<unsigned char>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = static_cast<unsigned char>(u >> (8 * i));
 }
 
 constexpr int kHeaderSize = 688;
@@ -26,7 +27,8 @@ constexpr unsigned char kFree = 0xFF, kReserved = 0xFE;
 
 Bytes BuildImage(const Image& image) {
     Bytes out(kHeaderSize, 0);
-    for (size_t i = 0; i < image.name.size() && i < 16; ++i) out[i] = image.name[i];
+    for (size_t i = 0; i < image.name.size() && i < 16; ++i)
+        out[i] = image.name[i];
     out[0x1B] = static_cast<unsigned char>(image.mediaType);
     for (const auto& [track, sectors] : image.tracks) {
         PutLe32(out, 0x20 + 4 * track, static_cast<std::int32_t>(out.size()));
@@ -38,12 +40,15 @@ Bytes BuildImage(const Image& image) {
             out[at + 2] = static_cast<unsigned char>(s.r);
             out[at + 3] = static_cast<unsigned char>(s.n);
             PutLe16(out, at + 4, s.count >= 0 ? s.count : static_cast<int>(sectors.size()));
-            PutLe16(out, at + 14, s.storedSize >= 0 ? s.storedSize : static_cast<int>(s.data.size()));
+            PutLe16(out, at + 14,
+                    s.storedSize >= 0 ? s.storedSize : static_cast<int>(s.data.size()));
             out.insert(out.end(), s.data.begin(), s.data.end());
         }
     }
-    for (const auto& [track, offset] : image.offsetOverrides) PutLe32(out, 0x20 + 4 * track, offset);
-    PutLe32(out, 0x1C, image.overrideDiskSize ? image.diskSize : static_cast<std::int32_t>(out.size()));
+    for (const auto& [track, offset] : image.offsetOverrides)
+        PutLe32(out, 0x20 + 4 * track, offset);
+    PutLe32(out, 0x1C,
+            image.overrideDiskSize ? image.diskSize : static_cast<std::int32_t>(out.size()));
     return out;
 }
 
@@ -58,7 +63,8 @@ Bytes BuildContainer(const std::vector<Image>& images) {
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::string& path) {
@@ -67,25 +73,31 @@ Bytes ReadFile(const std::string& path) {
 }
 
 N88Disk::N88Disk() : bytes(80 * kTrackSize, 0xFF) {
-    for (int cluster : kSystemClusters) Table(cluster) = kReserved;
+    for (int cluster : kSystemClusters)
+        Table(cluster) = kReserved;
 }
 
 void N88Disk::SetEntry(int k, const std::string& name, const std::string& ext, int firstCluster) {
     unsigned char* entry = Entry(k);
-    for (int i = 0; i < 16; ++i) entry[i] = 0;
-    for (int i = 0; i < 6; ++i) entry[i] = i < static_cast<int>(name.size()) ? name[i] : ' ';
-    for (int i = 0; i < 3; ++i) entry[6 + i] = i < static_cast<int>(ext.size()) ? ext[i] : ' ';
+    for (int i = 0; i < 16; ++i)
+        entry[i] = 0;
+    for (int i = 0; i < 6; ++i)
+        entry[i] = i < static_cast<int>(name.size()) ? name[i] : ' ';
+    for (int i = 0; i < 3; ++i)
+        entry[6 + i] = i < static_cast<int>(ext.size()) ? ext[i] : ' ';
     entry[10] = static_cast<unsigned char>(firstCluster);
 }
 
 int N88Disk::AddFile(const std::string& name, const std::string& ext, const Bytes& contents) {
     int k = 0;
-    while (Entry(k)[0] != 0xFF) ++k;
+    while (Entry(k)[0] != 0xFF)
+        ++k;
     int first = -1, previous = -1;
     size_t done = 0;
     do {
         int cluster = 0;
-        while (Table(cluster) != kFree) ++cluster;
+        while (Table(cluster) != kFree)
+            ++cluster;
         const size_t piece = std::min<size_t>(contents.size() - done, kClusterSize);
         std::copy(contents.begin() + done, contents.begin() + done + piece, Cluster(cluster));
         done += piece;

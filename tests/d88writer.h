@@ -13,17 +13,17 @@ using Bytes = std::vector<unsigned char>;
 struct Sector {
     int c = 0, h = 0, r = 1, n = 1;
     Bytes data;
-    int count = -1;       // sector count stored in the header; -1: the number of sectors in the track
+    int count = -1;  // sector count stored in the header; -1: the number of sectors in the track
     int storedSize = -1;  // data size stored in the header; -1: data.size()
 };
 
 struct Image {
     std::string name;  // at most 16 bytes are stored
     int mediaType = 0;
-    std::map<int, std::vector<Sector>> tracks;     // by track slot, laid out in slot order
-    std::map<int, std::int32_t> offsetOverrides;   // track slot -> offset stored instead
+    std::map<int, std::vector<Sector>> tracks;    // by track slot, laid out in slot order
+    std::map<int, std::int32_t> offsetOverrides;  // track slot -> offset stored instead
     bool overrideDiskSize = false;
-    std::int32_t diskSize = 0;                     // stored instead when overrideDiskSize
+    std::int32_t diskSize = 0;  // stored instead when overrideDiskSize
 };
 
 Bytes BuildImage(const Image& image);

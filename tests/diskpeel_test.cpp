@@ -37,10 +37,13 @@ RunResult Peel(const TempFolder& folder, std::vector<std::string> args, long fil
 
 std::string Text(size_t size, int seed) {
     std::string out(size, 0);
-    for (size_t i = 0; i < size; ++i) out[i] = static_cast<char>(i * 13 + seed + i / 251);
+    for (size_t i = 0; i < size; ++i)
+        out[i] = static_cast<char>(i * 13 + seed + i / 251);
     return out;
 }
-Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes B(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 // Two disks: GAMEDISK with a program and a data file, TOOLS with a program of the same name.
 struct TwoDisks {
@@ -88,10 +91,11 @@ TEST(Diskpeel, ExtractsEachImageIntoItsFolderAndAgain) {
     const TwoDisks disks;
     TempFolder folder;
     fixture::WriteFile(folder / "image.d88", disks.container);
-    const Files expected = {{"000/DATA", disks.data},
-                            {"000/GAME.BAS", disks.game},
-                            {"001/GAME.BAS", disks.tool},
-                            {"image.d88", std::string(disks.container.begin(), disks.container.end())}};
+    const Files expected = {
+        {"000/DATA", disks.data},
+        {"000/GAME.BAS", disks.game},
+        {"001/GAME.BAS", disks.tool},
+        {"image.d88", std::string(disks.container.begin(), disks.container.end())}};
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         const RunResult result = Peel(folder, {"image.d88"});
@@ -180,7 +184,8 @@ TEST(Diskpeel, MemberNamesNeverLeaveTheFolder) {
         TempFolder folder;
         ASSERT_EQ(mkdir((folder / "work").c_str(), 0777), 0);
         fixture::WriteFile(folder / "image.d88", fixture::BuildImage(disk.ToImage("EVIL")));
-        const RunResult withFolders = RunProgram(DISKPEEL_PATH, {"diskpeel", "../image.d88"}, folder / "work");
+        const RunResult withFolders =
+            RunProgram(DISKPEEL_PATH, {"diskpeel", "../image.d88"}, folder / "work");
         const RunResult withoutFolders =
             RunProgram(DISKPEEL_PATH, {"diskpeel", "../image.d88", "-d"}, folder / "work");
         for (const RunResult& result : {withFolders, withoutFolders}) {

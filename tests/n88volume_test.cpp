@@ -13,10 +13,13 @@ using fixture::N88Disk;
 
 namespace {
 
-std::string Str(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Str(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 Bytes Pattern(size_t size, int seed) {
     Bytes out(size);
-    for (size_t i = 0; i < size; ++i) out[i] = static_cast<unsigned char>(i * 7 + seed + i / 256);
+    for (size_t i = 0; i < size; ++i)
+        out[i] = static_cast<unsigned char>(i * 7 + seed + i / 256);
     return out;
 }
 
@@ -31,7 +34,9 @@ TEST(MemberName, FormsHostNamesFromEntries) {
         {"ABCDEFBAS", "ABCDEF.BAS"},
         {" ABCDEBAS", ".BAS"},
         {" ABCDE AB", ""},
-        {"\x83\x51\x81\x5B\x83\x80" "DAT", "\x83\x51\x81\x5B\x83\x80.DAT"},  // Shift_JIS bytes kept
+        {"\x83\x51\x81\x5B\x83\x80"
+         "DAT",
+         "\x83\x51\x81\x5B\x83\x80.DAT"},  // Shift_JIS bytes kept
     };
     for (const Case& c : cases) {
         unsigned char entry[16] = {};
@@ -57,7 +62,7 @@ TEST(MemberName, FormsHostNamesFromEntries) {
 
 // Loads disks and extracts them into a fresh folder that is current for the length of a test.
 class Extract : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(getcwd(home, sizeof home));
         ASSERT_EQ(chdir(work.path().c_str()), 0);
@@ -91,29 +96,29 @@ protected:
 TEST_F(Extract, WritesEachFileOfTheDirectory) {
     N88Disk disk;
     const Bytes prog = Pattern(700, 1), full = Pattern(2048, 2), data = Pattern(2560, 3);
-    disk.AddFile("PROG", "BAS", prog);   // 0xC3: 768 bytes
-    disk.AddFile("FULL", "", full);      // 0xC8: 2048 bytes
-    disk.AddFile("EMPTY", "", {});       // 0xC0: nothing
+    disk.AddFile("PROG", "BAS", prog);  // 0xC3: 768 bytes
+    disk.AddFile("FULL", "", full);     // 0xC8: 2048 bytes
+    disk.AddFile("EMPTY", "", {});      // 0xC0: nothing
     const int first = disk.AddFile("DATA", "BIN", data);
     ASSERT_EQ(disk.Table(first), first + 1);  // a chain of two clusters, the last with 2 sectors
     ASSERT_EQ(disk.Table(first + 1), 0xC2);
     disk.SetEntry(4, "A", "BAS", 0);
-    disk.Entry(4)[0] = 0x00;             // an unused entry between live ones
+    disk.Entry(4)[0] = 0x00;  // an unused entry between live ones
     disk.AddFile("B", "BAS", Pattern(256, 4));
-    disk.AddFile("B", "BAS", Pattern(512, 5));   // the same host name: the later file wins
-    disk.Entry(7)[0] = 0xFF;             // the end of the directory, before a live entry
+    disk.AddFile("B", "BAS", Pattern(512, 5));  // the same host name: the later file wins
+    disk.Entry(7)[0] = 0xFF;                    // the end of the directory, before a live entry
     disk.SetEntry(8, "AFTER", "", 0);
 
     ASSERT_TRUE(Run({disk.ToImage("DISK")}));
     EXPECT_EQ(printed, "PROG.BAS \nFULL     \nEMPTY    \nDATA.BIN \nB.BAS    \nB.BAS    \n");
     Bytes progOnDisk = prog;
     progOnDisk.resize(768, 0xFF);  // the file ends with its last sector, as stored
-    EXPECT_EQ(Files(), (std::vector<std::pair<std::string, std::string>>{
-                           {"B.BAS", Str(Pattern(512, 5))},
-                           {"DATA.BIN", Str(data)},
-                           {"EMPTY", ""},
-                           {"FULL", Str(full)},
-                           {"PROG.BAS", Str(progOnDisk)}}));
+    EXPECT_EQ(Files(),
+              (std::vector<std::pair<std::string, std::string>>{{"B.BAS", Str(Pattern(512, 5))},
+                                                                {"DATA.BIN", Str(data)},
+                                                                {"EMPTY", ""},
+                                                                {"FULL", Str(full)},
+                                                                {"PROG.BAS", Str(progOnDisk)}}));
 }
 
 TEST_F(Extract, ChainsThatLeaveTheDiskEnd) {
@@ -136,13 +141,15 @@ TEST_F(Extract, ChainsThatLeaveTheDiskEnd) {
     };
     for (size_t i = 0; i < std::size(chains); ++i) {
         disk.SetEntry(static_cast<int>(i), chains[i].name, "", chains[i].first);
-        for (const auto& [cluster, value] : chains[i].table) disk.Table(cluster) = static_cast<unsigned char>(value);
+        for (const auto& [cluster, value] : chains[i].table)
+            disk.Table(cluster) = static_cast<unsigned char>(value);
     }
     ASSERT_TRUE(Run({disk.ToImage("BAD")}));
     const auto files = Files();
     ASSERT_EQ(files.size(), std::size(chains));
     for (const Chain& c : chains) {
-        const auto it = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.first == c.name; });
+        const auto it = std::find_if(files.begin(), files.end(),
+                                     [&](const auto& f) { return f.first == c.name; });
         ASSERT_NE(it, files.end()) << c.name;
         EXPECT_EQ(it->second, c.contents) << c.name;
     }
@@ -160,7 +167,8 @@ TEST_F(Extract, NamesThatAreNoPlainFileEndTheRun) {
         std::string shown = std::string(bad) == " " ? "" : bad;
         shown.resize(std::max<size_t>(shown.size(), 9), ' ');
         EXPECT_EQ(printed, "OK       \n" + shown + "\n");
-        EXPECT_EQ(Files(), (std::vector<std::pair<std::string, std::string>>{{"OK", Str(Pattern(256, 1))}}));
+        EXPECT_EQ(Files(),
+                  (std::vector<std::pair<std::string, std::string>>{{"OK", Str(Pattern(256, 1))}}));
         EXPECT_EQ(ListFiles(work.path()).size(), 2u);  // the container and out/OK, nothing else
     }
 }

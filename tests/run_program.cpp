@@ -38,11 +38,13 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         dup2(err, 2);
         if (fileSizeLimit >= 0) {
             signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                               static_cast<rlim_t>(fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execv(program.c_str(), args.data());
         _exit(127);
@@ -71,7 +73,8 @@ std::vector<std::pair<std::string, std::string>> ListFiles(const std::string& fo
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
         if (item.is_regular_file() && !item.is_symlink()) {
-            files.emplace_back(fs::relative(item.path(), folder).string(), Slurp(item.path().string()));
+            files.emplace_back(fs::relative(item.path(), folder).string(),
+                               Slurp(item.path().string()));
         }
     }
     std::sort(files.begin(), files.end());
