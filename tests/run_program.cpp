@@ -24,7 +24,8 @@ std::string Slurp(const std::string& path) {
 }  // namespace
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                     const std::string& folder, long fileSizeLimit) {
+                     const std::string& folder, long fileSizeLimit,
+                     const std::vector<std::string>& env) {
     TempFolder capture;
     const std::string outPath = capture / "out", errPath = capture / "err";
     const pid_t pid = fork();
@@ -42,6 +43,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
                                static_cast<rlim_t>(fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        for (const std::string& setting : env)
+            putenv(const_cast<char*>(setting.c_str()));
         std::vector<char*> args;
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));

@@ -11,9 +11,11 @@ struct RunResult {
 };
 
 // Runs `program` with `argv` (argv[0] included) in `folder`. A `fileSizeLimit` of 0 or more caps
-// the size of every file the program writes, with SIGXFSZ ignored so writes fail instead.
+// the size of every file the program writes, with SIGXFSZ ignored so writes fail instead; `env`
+// holds NAME=VALUE settings added to the environment.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                     const std::string& folder, long fileSizeLimit = -1);
+                     const std::string& folder, long fileSizeLimit = -1,
+                     const std::vector<std::string>& env = {});
 
 // A new empty folder, removed with everything in it when the object goes.
 class TempFolder {
