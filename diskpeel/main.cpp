@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "d88image.h"
-#include "folders.h"
 #include "n88volume.h"
+#include "platform.h"
 
 namespace {
 
@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
 
     D88Image reader;
     if (!reader.Open(argv[1])) return Fail(kCannotOpen);
+    ProtectFile(argv[1]);
     for (int i = 0; i < reader.ImageCount(); ++i) {
         reader.SelectImage(i);
         reader.SetSectorRange(1, 16);

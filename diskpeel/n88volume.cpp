@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform.h"
+
 namespace {
 
 constexpr int kSystemTrack = 37;
@@ -25,8 +27,8 @@ constexpr int kLastCluster = 0xC0;  // table values from here on end a chain
 VolumeBuffers volume;
 
 // A name that would reach outside the current folder or that names no file of its own is never
-// handed to the file system.
-bool IsPlainFileName(const char* name) {
+// handed to the file system, and the container itself is never written over.
+bool MayCreate(const char* name) {
     if (name[0] == 0 || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return false;
     for (const char* p = name; *p; ++p) {
         if (*p == '/') return false;
@@ -34,7 +36,7 @@ bool IsPlainFileName(const char* name) {
         if (*p == '\\' || *p == ':') return false;
 #endif
     }
-    return true;
+    return !IsProtectedFile(name);
 }
 
 // Writes the chain that starts at `cluster`. The walk stays on the disk and always ends: a cluster
@@ -90,7 +92,7 @@ bool ExtractMembers() {
         if (entry[0] == kDirectoryEnd) break;
         char name[MemberNameSize];
         MemberName(entry, name);
-        std::FILE* out = IsPlainFileName(name) ? std::fopen(name, "wb") : nullptr;
+        std::FILE* out = MayCreate(name) ? std::fopen(name, "wb") : nullptr;
         std::printf("%-9s\n", name);
         if (!out) return false;
         if (!WriteChain(entry[kFirstClusterOffset], out)) {

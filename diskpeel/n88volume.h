@@ -26,8 +26,8 @@ struct VolumeBuffers {
 void LoadVolume(D88Image& reader);
 
 // Writes every file of the loaded directory into the current folder, printing each name on
-// standard output. False at the first file that cannot be created under its name, written or
-// closed.
+// standard output. False at the first file that cannot be created under its name (one that would
+// leave the folder, or that is the container itself), written or closed.
 bool ExtractMembers();
 
 // The host file name of one 16-byte directory entry: the name field and, when the extension

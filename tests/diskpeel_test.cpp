@@ -199,6 +199,20 @@ TEST(Diskpeel, MemberNamesNeverLeaveTheFolder) {
     }
 }
 
+TEST(Diskpeel, NeverWritesOverTheContainer) {
+    N88Disk disk;
+    disk.AddFile("OK", "", B(Text(256, 11)));
+    disk.AddFile("GAME", "D88", B(Text(256, 12)));
+    const Bytes container = fixture::BuildImage(disk.ToImage("SELF"));
+    TempFolder folder;
+    fixture::WriteFile(folder / "GAME.D88", container);
+    const RunResult result = Peel(folder, {"GAME.D88", "-d"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, kBanner + kCannotWrite);
+    EXPECT_EQ(result.out, "\n[SELF]\nOK       \nGAME.D88 \n");
+    EXPECT_EQ(fixture::ReadFile(folder / "GAME.D88"), container);
+}
+
 }  // namespace
 
 namespace {

@@ -1,4 +1,5 @@
-// What the extractor needs of the file system beyond the standard library: a folder per image.
+// What the extractor needs of the file system beyond the standard library: a folder per image,
+// and knowing the container again under another name.
 #pragma once
 
 // Creates the folder `name` in the current folder unless it is there already, and makes it the
@@ -8,3 +9,9 @@ bool EnterFolder(const char* name);
 // Makes the folder current again that was current before the last successful EnterFolder. It goes
 // back by the folder itself, not by "..", so a folder entered through a link never leads out.
 bool LeaveFolder();
+
+// Remembers the file at `path` (the container) so that no member file is ever written over it.
+void ProtectFile(const char* path);
+
+// True when `name`, in the current folder, is the file given to ProtectFile, by any of its names.
+bool IsProtectedFile(const char* name);

@@ -1,4 +1,4 @@
-#include "folders.h"
+#include "platform.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -30,7 +30,9 @@ bool LeaveFolder() {
 
 namespace {
 int startFolder = -1;
-}
+struct stat protectedFile;
+bool hasProtectedFile = false;
+}  // namespace
 
 bool EnterFolder(const char* name) {
     mkdir(name, 0777);  // an existing folder of that name is simply used
@@ -50,5 +52,14 @@ bool LeaveFolder() {
     close(startFolder);
     startFolder = -1;
     return back;
+}
+void ProtectFile(const char* path) {
+    hasProtectedFile = stat(path, &protectedFile) == 0;
+}
+
+bool IsProtectedFile(const char* name) {
+    struct stat file;
+    return hasProtectedFile && stat(name, &file) == 0 && file.st_dev == protectedFile.st_dev &&
+           file.st_ino == protectedFile.st_ino;
 }
 #endif
