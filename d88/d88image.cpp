@@ -38,6 +38,8 @@ D88Image::~D88Image() {
 void D88Image::Close() {
     if (file) std::fclose(file);
     file = nullptr;
+    windowStart = -1;
+    windowLength = 0;
 }
 
 bool D88Image::Open(const char* path) {
@@ -51,6 +53,7 @@ bool D88Image::Open(const char* path) {
     Close();
     file = std::fopen(path, "rb");
     if (!file) return false;
+    std::setvbuf(file, nullptr, _IONBF, 0);  // the window is the buffer
 
     // Each image's header tells how far it is to the next one. A header that cannot be read
     // whole ends the container; so does a disk size that would take the next position below 0 or
@@ -111,9 +114,26 @@ std::int64_t D88Image::TrackStart(int track) const {
 }
 
 int D88Image::ReadAt(std::int64_t position, unsigned char* buffer, int length) {
-    if (!file || position < 0 || position > LONG_MAX || length <= 0) return 0;
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
-    return static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(length), file));
+    if (!file || position < 0 || length <= 0) return 0;
+    // Every read is a header or one sector's data (at most 65535 bytes), so it fits in the window.
+    // A read that the window does not hold moves the window to start where the read does; a
+    // window shorter than its size ends where the file ends.
+    const std::int64_t windowEnd = windowStart + windowLength;
+    const bool held = position >= windowStart && position <= windowEnd &&
+                      (position + length <= windowEnd || windowLength < WindowSize);
+    if (!held) {
+        windowStart = -1;
+        windowLength = 0;
+        if (position > LONG_MAX || std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) {
+            return 0;
+        }
+        windowLength = static_cast<int>(std::fread(window, 1, WindowSize, file));
+        windowStart = position;
+    }
+    const std::int64_t available = windowStart + windowLength - position;
+    const int count = available < length ? static_cast<int>(available) : length;
+    std::memcpy(buffer, window + (position - windowStart), static_cast<size_t>(count));
+    return count;
 }
 
 int D88Image::ReadSector(int track, int c, int h, int r, int n, unsigned char* buffer,

@@ -47,8 +47,12 @@ class D88Image {
     // Start of a track's sector run in the container, or -1 when the track cannot be read.
     std::int64_t TrackStart(int track) const;
     // Reads up to `length` bytes at an absolute container position: the number of bytes read.
+    // Small reads are served from a window of the file, so that the many lookups that walk a
+    // track's sector headers do not each go to the operating system.
     int ReadAt(std::int64_t position, unsigned char* buffer, int length);
     void Close();
+
+    static constexpr int WindowSize = 64 * 1024;
 
     std::FILE* file = nullptr;
     int selectedIndex = -1;
@@ -61,4 +65,7 @@ class D88Image {
     std::int32_t trackOffsets[TrackCount] = {};
     int mediaType = -1;
     char diskName[17] = {};
+    std::int64_t windowStart = -1;  // container position of window[0]; -1 while it holds nothing
+    int windowLength = 0;  // bytes of the file in the window; fewer than WindowSize at its end
+    unsigned char window[WindowSize];
 };

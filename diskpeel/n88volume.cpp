@@ -39,25 +39,26 @@ bool MayCreate(const char* name) {
     return !IsProtectedFile(name);
 }
 
-// Writes the chain that starts at `cluster`. The walk stays on the disk and always ends: a cluster
-// number past the disk or a cluster this file already wrote ends the file there, and a last
-// cluster that claims more than 8 sectors gives its whole 8.
-bool WriteChain(int cluster, std::FILE* out) {
-    std::bitset<ClusterCount> written;
-    while (cluster < ClusterCount && !written[cluster]) {
-        written[cluster] = true;
+// Gathers the file whose chain starts at `cluster` into `file`, so that it is written in one go:
+// the number of bytes. The walk stays on the disk and always ends: a cluster number past the disk
+// or a cluster this file already holds ends the file there, and a last cluster that claims more
+// than 8 sectors gives its whole 8. A file thus holds each cluster at most once.
+size_t GatherChain(int cluster, unsigned char (&file)[DiskSize]) {
+    std::bitset<ClusterCount> taken;
+    size_t length = 0;
+    while (cluster < ClusterCount && !taken[cluster]) {
+        taken[cluster] = true;
         const int next = volume.table[cluster];
-        size_t length = ClusterSize;
+        size_t piece = ClusterSize;
         if (next >= kLastCluster && (next & 0x0F) <= kSectorsPerCluster) {
-            length = (next & 0x0F) * size_t{kSectorSize};
+            piece = (next & 0x0F) * size_t{kSectorSize};
         }
-        if (std::fwrite(volume.disk + cluster * ClusterSize, 1, length, out) != length) {
-            return false;
-        }
+        std::memcpy(file + length, volume.disk + cluster * ClusterSize, piece);
+        length += piece;
         if (next >= kLastCluster) break;
         cluster = next;
     }
-    return true;
+    return length;
 }
 
 }  // namespace
@@ -95,7 +96,10 @@ bool ExtractMembers() {
         std::FILE* out = MayCreate(name) ? std::fopen(name, "wb") : nullptr;
         std::printf("%-9s\n", name);
         if (!out) return false;
-        if (!WriteChain(entry[kFirstClusterOffset], out)) {
+        std::setvbuf(out, nullptr, _IONBF, 0);  // the file goes out in one write
+        static unsigned char file[DiskSize];
+        const size_t length = GatherChain(entry[kFirstClusterOffset], file);
+        if (std::fwrite(file, 1, length, out) != length) {
             std::fclose(out);
             return false;
         }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "rename.h"
+#include "platform.h"
 
 namespace {
 
@@ -26,18 +26,16 @@ constexpr long kHeaderSize = 4;
 
 enum class CopyResult { Copied, ReadFailed, WriteFailed };
 
-// Copies everything after the header, every byte value as it is.
+// Copies everything after the header, every byte value as it is, in pieces of 1 MiB: as fast as
+// the kernel copies a file by itself, which it does slower from an offset that is not a multiple of
+// its page size.
 CopyResult CopyAfterHeader(std::FILE* in, std::FILE* out) {
-    static char buffer[1 << 16];
-    size_t skip = kHeaderSize;
+    if (std::fseek(in, kHeaderSize, SEEK_SET) != 0) return CopyResult::ReadFailed;
+    static char buffer[1 << 20];
     for (;;) {
         const size_t got = std::fread(buffer, 1, sizeof buffer, in);
         if (got == 0) break;
-        const size_t from = got < skip ? got : skip;
-        skip -= from;
-        if (std::fwrite(buffer + from, 1, got - from, out) != got - from) {
-            return CopyResult::WriteFailed;
-        }
+        if (std::fwrite(buffer, 1, got, out) != got) return CopyResult::WriteFailed;
     }
     return std::ferror(in) ? CopyResult::ReadFailed : CopyResult::Copied;
 }
@@ -60,6 +58,8 @@ int main(int argc, char** argv) {
     if (NameExists(backup.c_str())) return Fail(kBackupExists);
     std::FILE* out = std::fopen(temporary.c_str(), "wb");
     if (!out) return Fail(kCannotWrite);
+    std::setvbuf(in, nullptr, _IONBF, 0);  // the copy has a large buffer of its own
+    std::setvbuf(out, nullptr, _IONBF, 0);
 
     const CopyResult copied = CopyAfterHeader(in, out);
     std::fclose(in);

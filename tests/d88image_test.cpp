@@ -260,6 +260,42 @@ TEST(D88Image, ReadsRunsAcrossTracks) {
         EXPECT_EQ(reader.ReadSectors(10, 5, 0, 1, n, buffer.data(), 256), 0);
 }
 
+TEST(D88Image, ReadsAnywhereInALargeContainer) {
+    // 12 tracks of 16 sectors of 1024 bytes, and a last track of one sector of 65535 bytes: the
+    // reads cross every edge of what the reader holds in memory, forwards and backwards.
+    Image image = Named("LARGE");
+    auto data = [](int track, int r, size_t size) {
+        Bytes out(size);
+        for (size_t i = 0; i < size; ++i)
+            out[i] = static_cast<unsigned char>(i * 3 + track * 16 + r);
+        return out;
+    };
+    for (int t = 0; t < 12; ++t) {
+        for (int r = 1; r <= 16; ++r)
+            image.tracks[t].push_back({t / 2, t % 2, r, 3, data(t, r, 1024)});
+    }
+    image.tracks[12] = {{6, 0, 1, 9, data(12, 1, 65535)}};
+    Container container(fixture::BuildImage(image));
+    D88Image& reader = container.reader;
+    ASSERT_TRUE(reader.SelectImage(0));
+    for (int t : {11, 0, 5, 6, 3, 10, 1, 12, 2}) {
+        SCOPED_TRACE(t);
+        if (t == 12) {
+            Bytes sector(65535);
+            ASSERT_EQ(reader.ReadSector(12, 6, 0, 1, 9, sector.data(), 65535), 65535);
+            EXPECT_EQ(sector, data(12, 1, 65535));
+            continue;
+        }
+        Bytes track(16 * 1024);
+        ASSERT_EQ(reader.ReadSectors(t, t / 2, t % 2, 1, 3, track.data(), 16 * 1024), 16 * 1024);
+        for (int r = 1; r <= 16; ++r) {
+            EXPECT_TRUE(std::equal(track.begin() + (r - 1) * 1024, track.begin() + r * 1024,
+                                   data(t, r, 1024).begin()))
+                << r;
+        }
+    }
+}
+
 TEST(D88Image, SectorCutShortByTheEndOfTheFile) {
     Image image = Named("CUT");
     image.tracks[0] = {{0, 0, 1, 1, Fill(256, 1)}, {0, 0, 2, 1, Fill(256, 2)}};

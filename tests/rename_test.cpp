@@ -1,11 +1,10 @@
 // The rename that never replaces, on each kind of file system: those with exclusive renames, those
 // without (it links instead), and those without links either (it looks first).
-#include "rename.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include "d88writer.h"
+#include "platform.h"
 #include "run_program.h"
 
 namespace {

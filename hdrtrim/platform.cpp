@@ -1,4 +1,4 @@
-#include "rename.h"
+#include "platform.h"
 
 #include <errno.h>
 #include <fcntl.h>
