@@ -16,6 +16,9 @@ constexpr int kSectorCountOffset = 4;
 constexpr int kDataSizeOffset = 14;
 
 constexpr int kMaxSizeCode = 23;  // 128 << 23 is the largest piece that is a positive int
+// A sector count is at most 65535, so past the header at this position no header's count can say
+// that it is the last: a scan that gets there ends.
+constexpr int kLastCountablePosition = 65535 - 1;
 
 }  // namespace
 
@@ -141,7 +144,8 @@ int D88Image::ReadSector(int track, int c, int h, int r, int n, unsigned char* b
     std::int64_t position = TrackStart(track);
     if (position < 0 || maxLength < 0) return 0;
     // Every lookup walks the track's sector headers from its start. The walk ends at the sector,
-    // at the header whose own sector count says it is the last, or at the end of the file.
+    // at the header whose own sector count says it is the last, at the end of the file, or where
+    // no count can say so any more.
     for (std::int64_t i = 0;; ++i) {
         unsigned char header[SectorHeaderSize];
         if (ReadAt(position, header, SectorHeaderSize) != SectorHeaderSize) return 0;
@@ -153,7 +157,7 @@ int D88Image::ReadSector(int track, int c, int h, int r, int n, unsigned char* b
             return ReadAt(position, buffer, dataSize < maxLength ? dataSize : maxLength);
         }
         position += dataSize;
-        if (i == count - 1) return 0;
+        if (i == count - 1 || i == kLastCountablePosition) return 0;
     }
 }
 

@@ -296,6 +296,24 @@ TEST(D88Image, ReadsAnywhereInALargeContainer) {
     }
 }
 
+TEST(D88Image, ScanEndsWhereNoSectorCountCanEndIt) {
+    // After the first header, every header claims a track of one sector, so none says it is the
+    // last. Past position 65534 no count (at most 65535) could ever say so: the scan ends there.
+    Image image = Named("LONG");
+    std::vector<Sector>& track = image.tracks[0];
+    track.push_back({0, 0, 0, 1, {}, 2});
+    for (int i = 1; i <= 65536; ++i)
+        track.push_back({0, 0, 0, 1, {}, 1});
+    track[65534] = {0, 0, 1, 1, {0x34}, 1};
+    track[65535] = {0, 0, 2, 1, {0x35}, 1};
+    Container container(fixture::BuildImage(image));
+    ASSERT_TRUE(container.reader.SelectImage(0));
+    unsigned char byte = 0;
+    EXPECT_EQ(container.reader.ReadSector(0, 0, 0, 1, 1, &byte, 1), 1);
+    EXPECT_EQ(byte, 0x34);
+    EXPECT_EQ(container.reader.ReadSector(0, 0, 0, 2, 1, &byte, 1), 0);
+}
+
 TEST(D88Image, SectorCutShortByTheEndOfTheFile) {
     Image image = Named("CUT");
     image.tracks[0] = {{0, 0, 1, 1, Fill(256, 1)}, {0, 0, 2, 1, Fill(256, 2)}};
