@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
             int clusters = std::min(freeClusters, 1 + static_cast<int>(random() % 24));
             freeClusters -= clusters;
             fixture::Bytes contents((clusters - 1) * 2048 + 256 * (1 + random() % 8));
-            for (unsigned char& byte : contents) byte = static_cast<unsigned char>(random());
+            for (unsigned char& byte : contents)
+                byte = static_cast<unsigned char>(random());
             char name[16];
             std::snprintf(name, sizeof name, "F%05d", k);
             disk.AddFile(name, "DAT", contents);

@@ -31,6 +31,7 @@ int Fail(const char* message) {
 
 int main(int argc, char** argv) {
     bool makeSubdirs = true;
+    UseBinaryOutput();
     std::fputs(kBanner, stderr);
     if (argc == 3 && std::strcmp(argv[2], "-d") == 0) {
         makeSubdirs = false;

@@ -25,19 +25,7 @@ constexpr int kFirstClusterOffset = 10;
 constexpr int kLastCluster = 0xC0;  // table values from here on end a chain
 
 VolumeBuffers volume;
-
-// A name that would reach outside the current folder or that names no file of its own is never
-// handed to the file system, and the container itself is never written over.
-bool MayCreate(const char* name) {
-    if (name[0] == 0 || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return false;
-    for (const char* p = name; *p; ++p) {
-        if (*p == '/') return false;
-#ifdef _WIN32
-        if (*p == '\\' || *p == ':') return false;
-#endif
-    }
-    return !IsProtectedFile(name);
-}
+unsigned char gathered[DiskSize];  // one member file, as it goes out
 
 // Gathers the file whose chain starts at `cluster` into `file`, so that it is written in one go:
 // the number of bytes. The walk stays on the disk and always ends: a cluster number past the disk
@@ -76,12 +64,14 @@ void LoadVolume(D88Image& reader) {
 
 void MemberName(const unsigned char* entry, char (&name)[MemberNameSize]) {
     int length = 0;
-    for (int i = 0; i < 6 && entry[i] != ' '; ++i)
+    for (int i = 0; i < 6 && entry[i] != ' '; ++i) {
         name[length++] = static_cast<char>(entry[i]);
+    }
     if (entry[6] != ' ') {
         name[length++] = '.';
-        for (int i = 6; i < 9 && entry[i] != ' '; ++i)
+        for (int i = 6; i < 9 && entry[i] != ' '; ++i) {
             name[length++] = static_cast<char>(entry[i]);
+        }
     }
     name[length] = 0;
 }
@@ -93,13 +83,15 @@ bool ExtractMembers() {
         if (entry[0] == kDirectoryEnd) break;
         char name[MemberNameSize];
         MemberName(entry, name);
-        std::FILE* out = MayCreate(name) ? std::fopen(name, "wb") : nullptr;
+        // A name that would reach outside the current folder or that names no file of its own is
+        // never handed to the file system, and the container itself is never written over.
+        std::FILE* out =
+            IsPlainFileName(name) && !IsProtectedFile(name) ? std::fopen(name, "wb") : nullptr;
         std::printf("%-9s\n", name);
         if (!out) return false;
         std::setvbuf(out, nullptr, _IONBF, 0);  // the file goes out in one write
-        static unsigned char file[DiskSize];
-        const size_t length = GatherChain(entry[kFirstClusterOffset], file);
-        if (std::fwrite(file, 1, length, out) != length) {
+        const size_t length = GatherChain(entry[kFirstClusterOffset], gathered);
+        if (std::fwrite(gathered, 1, length, out) != length) {
             std::fclose(out);
             return false;
         }

@@ -1,14 +1,57 @@
 #include "platform.h"
 
+#include <cstring>
+
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace {
+
 std::string startFolder;
+
+struct FileId {
+    DWORD volume = 0, high = 0, low = 0;
+};
+FileId protectedFile;
+bool hasProtectedFile = false;
+
+bool Identify(const char* name, FileId& id) {
+    const HANDLE file = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return known;
 }
+
+// CON, NUL, COM1 and the like name devices in every folder, whatever extension follows.
+bool IsDeviceName(const char* name) {
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",
+                                           "COM3", "COM4", "COM5", "COM6", "COM7",   "COM8",
+                                           "COM9", "LPT1", "LPT2", "LPT3", "LPT4",   "LPT5",
+                                           "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+    std::string base(name, std::strcspn(name, "."));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : kDevices) {
+        if (base == device) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool EnterFolder(const char* name) {
     _mkdir(name);  // an existing folder of that name is simply used
@@ -21,6 +64,36 @@ bool EnterFolder(const char* name) {
 
 bool LeaveFolder() {
     return _chdir(startFolder.c_str()) == 0;
+}
+
+bool IsPlainFileName(const char* name) {
+    if (std::strspn(name, ". ") == std::strlen(name)) return false;  // empty, ".", "..", "..."
+    if (IsDeviceName(name)) return false;
+    // The bytes are read as the ANSI code page reads them: the second byte of a double-byte
+    // character (0x5C in many Shift_JIS characters) is no separator.
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        if (IsDBCSLeadByte(*p) && p[1]) {
+            ++p;
+            continue;
+        }
+        if (*p < 0x20 || std::strchr("\\/:*?\"<>|", *p)) return false;
+    }
+    return true;
+}
+
+void ProtectFile(const char* path) {
+    hasProtectedFile = Identify(path, protectedFile);
+}
+
+bool IsProtectedFile(const char* name) {
+    FileId id;
+    return hasProtectedFile && Identify(name, id) && id.volume == protectedFile.volume &&
+           id.high == protectedFile.high && id.low == protectedFile.low;
+}
+
+void UseBinaryOutput() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 #else
@@ -53,6 +126,12 @@ bool LeaveFolder() {
     startFolder = -1;
     return back;
 }
+
+bool IsPlainFileName(const char* name) {
+    return name[0] != 0 && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0 &&
+           std::strchr(name, '/') == nullptr;
+}
+
 void ProtectFile(const char* path) {
     hasProtectedFile = stat(path, &protectedFile) == 0;
 }
@@ -62,4 +141,6 @@ bool IsProtectedFile(const char* name) {
     return hasProtectedFile && stat(name, &file) == 0 && file.st_dev == protectedFile.st_dev &&
            file.st_ino == protectedFile.st_ino;
 }
+
+void UseBinaryOutput() {}  // POSIX streams never change the bytes
 #endif

@@ -48,6 +48,7 @@ int Fail(const char* message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBinaryOutput();
     if (argc != 2) return Fail(kUsage);
     const std::string target = argv[1];
     const std::string temporary = target + ".$$$";

@@ -1,5 +1,29 @@
 #include "platform.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+RenameResult RenameNoReplace(const char* from, const char* to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on an existing name.
+    if (MoveFileExA(from, to, 0)) return RenameResult::Renamed;
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? RenameResult::NameTaken
+                                                                       : RenameResult::Failed;
+}
+
+bool NameExists(const char* name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+void UseBinaryOutput() {
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+#else
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -39,6 +63,10 @@ RenameResult RenameNoReplace(const char* from, const char* to) {
     if (errno == EEXIST) return RenameResult::NameTaken;
     // A file system that does not know the flag says EINVAL; an old kernel, ENOSYS.
     if (errno != EINVAL && errno != ENOSYS) return RenameResult::Failed;
+#elif defined(__APPLE__) && defined(RENAME_EXCL)
+    if (renamex_np(from, to, RENAME_EXCL) == 0) return RenameResult::Renamed;
+    if (errno == EEXIST) return RenameResult::NameTaken;
+    if (errno != ENOTSUP && errno != EINVAL) return RenameResult::Failed;
 #endif
     return RenameByLink(from, to);
 }
@@ -47,3 +75,6 @@ bool NameExists(const char* name) {
     struct stat status;
     return lstat(name, &status) == 0;
 }
+
+void UseBinaryOutput() {}  // POSIX streams never change the bytes
+#endif

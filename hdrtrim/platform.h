@@ -1,4 +1,4 @@
-// What the header stripper needs of the file system beyond the standard library.
+// What the header stripper needs of the host beyond the standard library.
 #pragma once
 
 enum class RenameResult { Renamed, NameTaken, Failed };
@@ -8,3 +8,6 @@ RenameResult RenameNoReplace(const char* from, const char* to);
 
 // True when something, even a dangling link, has the name.
 bool NameExists(const char* name);
+
+// Makes standard error pass its bytes as they are, on every system.
+void UseBinaryOutput();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "d88writer.h"
@@ -16,7 +18,9 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 namespace {
 
 const std::string kBanner = "N88-Disk BASIC [2D] DISKPEEL version 0.1\n";
-const std::string kUsage = "Usage: diskpeel [d88file] [-d]\n       -d : not make sub directory\n";
+// The name the program sees as its zeroth argument: under wine, the Windows path of the .exe.
+const std::string kUsage = "Usage: " + EnvironmentOr("DISKPEEL_ARGV0", "diskpeel") +
+                           " [d88file] [-d]\n       -d : not make sub directory\n";
 // "ファイルをオープンできません"
 const std::string kCannotOpen =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x83\x49\x81\x5B\x83\x76\x83\x93\x82\xC5\x82\xAB\x82"
@@ -30,9 +34,12 @@ const std::string kCannotMakeFolder =
     "\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82"
     "\xF1\n";
 
-RunResult Peel(const TempFolder& folder, std::vector<std::string> args, long fileSizeLimit = -1) {
+RunResult Peel(const std::string& folder, std::vector<std::string> args, long fileSizeLimit = -1) {
     args.insert(args.begin(), "diskpeel");
-    return RunProgram(DISKPEEL_PATH, args, folder.path(), fileSizeLimit);
+    return RunUnderTest(DISKPEEL_PATH, "DISKPEEL_EXE", args, folder, fileSizeLimit);
+}
+RunResult Peel(const TempFolder& folder, std::vector<std::string> args, long fileSizeLimit = -1) {
+    return Peel(folder.path(), std::move(args), fileSizeLimit);
 }
 
 std::string Text(size_t size, int seed) {
@@ -184,10 +191,8 @@ TEST(Diskpeel, MemberNamesNeverLeaveTheFolder) {
         TempFolder folder;
         ASSERT_EQ(mkdir((folder / "work").c_str(), 0777), 0);
         fixture::WriteFile(folder / "image.d88", fixture::BuildImage(disk.ToImage("EVIL")));
-        const RunResult withFolders =
-            RunProgram(DISKPEEL_PATH, {"diskpeel", "../image.d88"}, folder / "work");
-        const RunResult withoutFolders =
-            RunProgram(DISKPEEL_PATH, {"diskpeel", "../image.d88", "-d"}, folder / "work");
+        const RunResult withFolders = Peel(folder / "work", {"../image.d88"});
+        const RunResult withoutFolders = Peel(folder / "work", {"../image.d88", "-d"});
         for (const RunResult& result : {withFolders, withoutFolders}) {
             EXPECT_EQ(result.status, 1);
             EXPECT_EQ(result.err, kBanner + kCannotWrite);
@@ -196,6 +201,25 @@ TEST(Diskpeel, MemberNamesNeverLeaveTheFolder) {
         ASSERT_EQ(files.size(), 3u);
         EXPECT_EQ(files[1].first, "work/000/OK");
         EXPECT_EQ(files[2].first, "work/OK");
+    }
+}
+
+TEST(Diskpeel, NamesThatWindowsReserves) {
+    // Plain names on Linux; devices or separators on Windows, where they are never used.
+    const bool windows = std::getenv("DISKPEEL_EXE") != nullptr;
+    for (const char* name : {"CON", "NUL", "COM1", "A\\B", "A:B", "A*B", "A?B", "A|B"}) {
+        SCOPED_TRACE(name);
+        N88Disk disk;
+        disk.AddFile(name, "BAS", B(Text(256, 13)));
+        TempFolder folder;
+        fixture::WriteFile(folder / "image.d88", fixture::BuildImage(disk.ToImage("WIN")));
+        const RunResult result = Peel(folder, {"image.d88", "-d"});
+        const std::string shown =
+            std::string(name) + ".BAS" + std::string(9 - std::strlen(name) - 4, ' ');
+        EXPECT_EQ(result.out, "\n[WIN]\n" + shown + "\n");
+        EXPECT_EQ(result.status, windows ? 1 : 0);
+        EXPECT_EQ(result.err, kBanner + (windows ? kCannotWrite : ""));
+        EXPECT_EQ(ListFiles(folder.path()).size(), windows ? 1u : 2u);
     }
 }
 

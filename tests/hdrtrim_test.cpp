@@ -30,7 +30,7 @@ const std::string kBackupExists =
 RunResult Trim(const TempFolder& folder, std::vector<std::string> args, long fileSizeLimit = -1,
                const std::vector<std::string>& env = {}) {
     args.insert(args.begin(), "hdrtrim");
-    return RunProgram(HDRTRIM_PATH, args, folder.path(), fileSizeLimit, env);
+    return RunUnderTest(HDRTRIM_PATH, "HDRTRIM_EXE", args, folder.path(), fileSizeLimit, env);
 }
 
 std::string Str(size_t size, int seed) {
@@ -102,7 +102,16 @@ TEST(Hdrtrim, StaleTemporaryFileIsReplaced) {
               (Files{{"GAME.BIN", "456789"}, {"GAME.BIN.bak", "0123456789"}}));
 }
 
-TEST(Hdrtrim, FolderPartsAndLongNames) {
+TEST(Hdrtrim, FolderPart) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "work");
+    Put(folder / "work/GAME.BIN", "ABCDEFGH");
+    EXPECT_EQ(Trim(folder, {"work/GAME.BIN"}).status, 0);
+    EXPECT_EQ(ListFiles(folder.path()),
+              (Files{{"work/GAME.BIN", "EFGH"}, {"work/GAME.BIN.bak", "ABCDEFGH"}}));
+}
+
+TEST(Hdrtrim, LongName) {
     TempFolder folder;
     // A path of more than 264 bytes, through folders of 60-byte names.
     std::string path = "work";
@@ -112,49 +121,52 @@ TEST(Hdrtrim, FolderPartsAndLongNames) {
     const std::string name = path + "/" + std::string(200, 'G') + ".BIN";
     ASSERT_GT(name.size(), 264u);
     Put(folder / name, "0123456789");
-    Put(folder / "work/GAME.BIN", "ABCDEFGH");
     EXPECT_EQ(Trim(folder, {name}).status, 0);
-    EXPECT_EQ(Trim(folder, {"work/GAME.BIN"}).status, 0);
-    EXPECT_EQ(ListFiles(folder.path()), (Files{{"work/GAME.BIN", "EFGH"},
-                                               {"work/GAME.BIN.bak", "ABCDEFGH"},
-                                               {name, "456789"},
-                                               {name + ".bak", "0123456789"}}));
+    EXPECT_EQ(ListFiles(folder.path()), (Files{{name, "456789"}, {name + ".bak", "0123456789"}}));
+}
+
+// A failure with `target`, after `existing` (a name ending in "/" is a folder) was made beside
+// GAME.BIN: the message, status 1, and every file as it was.
+void ExpectUntouched(const std::string& target, const char* existing, const std::string& message,
+                     long fileSizeLimit = -1, const std::vector<std::string>& env = {}) {
+    const std::string original = Str(3000, 2);
+    TempFolder folder;
+    Put(folder / "GAME.BIN", original);
+    Files expected = {{"GAME.BIN", original}};
+    if (existing && std::string(existing).back() == '/') {
+        ASSERT_EQ(mkdir((folder / existing).c_str(), 0777), 0);
+    } else if (existing) {
+        Put(folder / existing, "old backup");
+        expected.emplace_back(existing, "old backup");
+    }
+    ExpectFailure(Trim(folder, {target}, fileSizeLimit, env), message, folder, expected);
 }
 
 TEST(Hdrtrim, FailuresLeaveTheTargetAsItWas) {
-    const std::string original = Str(3000, 2);
     struct Case {
         const char* what;
-        std::string target;
-        const char* existing;  // made beforehand: a name ending in "/" is a folder
-        long fileSizeLimit;
-        const char* faults;
+        const char* target;
+        const char* existing;
         const std::string& message;
     } cases[] = {
-        {"missing target", "MISSING.BIN", nullptr, -1, nullptr, kCannotRead},
-        {"folder as target", "DIR", "DIR/", -1, nullptr, kCannotRead},
-        {"temporary name is a folder", "GAME.BIN", "GAME.BIN.$$$/", -1, nullptr, kCannotWrite},
-        {"backup exists", "GAME.BIN", "GAME.BIN.bak", -1, nullptr, kBackupExists},
-        {"disk full", "GAME.BIN", nullptr, 1000, nullptr, kCannotWrite},
-        {"second rename fails", "GAME.BIN", nullptr, -1, "swap", kCannotWrite},
+        {"missing target", "MISSING.BIN", nullptr, kCannotRead},
+        {"folder as target", "DIR", "DIR/", kCannotRead},
+        {"temporary name is a folder", "GAME.BIN", "GAME.BIN.$$$/", kCannotWrite},
+        {"backup exists", "GAME.BIN", "GAME.BIN.bak", kBackupExists},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempFolder folder;
-        Put(folder / "GAME.BIN", original);
-        Files expected = {{"GAME.BIN", original}};
-        if (c.existing && std::string(c.existing).back() == '/') {
-            ASSERT_EQ(mkdir((folder / c.existing).c_str(), 0777), 0);
-        } else if (c.existing) {
-            Put(folder / c.existing, "old backup");
-            expected.emplace_back(c.existing, "old backup");
-        }
-        std::vector<std::string> env;
-        if (c.faults)
-            env = {std::string("LD_PRELOAD=") + RENAME_FAULTS_PATH,
-                   std::string("RENAME_FAULTS=") + c.faults};
-        ExpectFailure(Trim(folder, {c.target}, c.fileSizeLimit, env), c.message, folder, expected);
+        ExpectUntouched(c.target, c.existing, c.message);
     }
+}
+
+TEST(Hdrtrim, DiskFullLeavesTheTargetAsItWas) {
+    ExpectUntouched("GAME.BIN", nullptr, kCannotWrite, 1000);
+}
+
+TEST(Hdrtrim, FailedSecondRenamePutsTheTargetBack) {
+    ExpectUntouched("GAME.BIN", nullptr, kCannotWrite, -1,
+                    {std::string("LD_PRELOAD=") + RENAME_FAULTS_PATH, "RENAME_FAULTS=swap"});
 }
 
 }  // namespace

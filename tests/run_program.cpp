@@ -62,6 +62,22 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     return result;
 }
 
+RunResult RunUnderTest(const std::string& built, const char* exeVariable,
+                       std::vector<std::string> argv, const std::string& folder, long fileSizeLimit,
+                       const std::vector<std::string>& env) {
+    const char* runner = std::getenv("TEST_RUNNER");
+    const char* exe = std::getenv(exeVariable);
+    if (!runner || !exe) return RunProgram(built, argv, folder, fileSizeLimit, env);
+    argv[0] = exe;
+    argv.insert(argv.begin(), runner);
+    return RunProgram(runner, argv, folder, fileSizeLimit, env);
+}
+
+std::string EnvironmentOr(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
+}
+
 TempFolder::TempFolder() {
     std::string pattern = (fs::temp_directory_path() / "diskpeel-test-XXXXXX").string();
     if (mkdtemp(pattern.data())) path_ = pattern;

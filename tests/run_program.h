@@ -17,6 +17,16 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
                      const std::string& folder, long fileSizeLimit = -1,
                      const std::vector<std::string>& env = {});
 
+// Runs a program of the project: `built`, the one built beside the tests, or, when the environment
+// variables TEST_RUNNER and `exeVariable` are set, the program that `exeVariable` names under that
+// runner (a Windows build under wine). argv[0] is replaced by the program's path then.
+RunResult RunUnderTest(const std::string& built, const char* exeVariable,
+                       std::vector<std::string> argv, const std::string& folder,
+                       long fileSizeLimit = -1, const std::vector<std::string>& env = {});
+
+// The value of the environment variable `name`, or `fallback` when it is not set.
+std::string EnvironmentOr(const char* name, const char* fallback);
+
 // A new empty folder, removed with everything in it when the object goes.
 class TempFolder {
   public:
