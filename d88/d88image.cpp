@@ -57,6 +57,11 @@ bool D88Image::Open(const char* path) {
     file = std::fopen(path, "rb");
     if (!file) return false;
     std::setvbuf(file, nullptr, _IONBF, 0);  // the window is the buffer
+    // A pipe cannot be positioned, and would look like an empty container.
+    if (std::fseek(file, 0, SEEK_SET) != 0) {
+        Close();
+        return false;
+    }
 
     // Each image's header tells how far it is to the next one. A header that cannot be read
     // whole ends the container; so does a disk size that would take the next position below 0 or

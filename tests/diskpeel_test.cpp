@@ -2,6 +2,7 @@
 // and writes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +93,21 @@ TEST(Diskpeel, ArgumentsAndOpenFailures) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(ListFiles(folder.path()).size(), 2u);  // nothing made
     }
+}
+
+TEST(Diskpeel, ContainerThatCannotBeSought) {
+    // A pipe, as a shell's process substitution gives: an open failure, not an empty container.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const Bytes container = fixture::BuildImage(N88Disk().ToImage("PIPED"));
+    ASSERT_EQ(write(ends[1], container.data(), 4096), 4096);
+    close(ends[1]);
+    TempFolder folder;
+    const RunResult result = Peel(folder, {"/dev/fd/" + std::to_string(ends[0])});
+    close(ends[0]);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, kBanner + kCannotOpen);
+    EXPECT_EQ(result.out, "");
 }
 
 TEST(Diskpeel, ExtractsEachImageIntoItsFolderAndAgain) {
