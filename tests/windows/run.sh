@@ -21,8 +21,12 @@ cmake -S "$root" -B "$root/build" >/dev/null
 cmake --build "$root/build" -j2 --target program_tests hdrtrim_tests
 
 prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
 export WINEDEBUG=-all WINEPREFIX="$prefix/wine" WINEDLLOVERRIDES="mscoree,mshtml="
+# One wine server for the whole run: a program started while a server is shutting down can fail.
+wineserver=${WINESERVER:-$(command -v wineserver || echo "$(dirname "$wine")/wineserver")}
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p
+trap '"$wineserver" -k; rm -rf "$prefix"' EXIT
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
 export TEST_RUNNER="$wine"
