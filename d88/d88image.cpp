@@ -96,8 +96,9 @@ bool D88Image::SelectImage(int index) {
 
     unsigned char header[HeaderSize];
     if (ReadAt(imageOffsets[index], header, HeaderSize) != HeaderSize) return false;
-    for (int i = 0; i < TrackCount; ++i)
+    for (int i = 0; i < TrackCount; ++i) {
         trackOffsets[i] = ReadLe32(header + kTrackTableOffset + 4 * i);
+    }
     mediaType = header[kMediaTypeOffset];
     diskSize = ReadLe32(header + kDiskSizeOffset);
     imageOffset = imageOffsets[index];
