@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     if (NameExists(backup.c_str())) return Fail(kBackupExists);
     std::FILE* out = std::fopen(temporary.c_str(), "wb");
     if (!out) return Fail(kCannotWrite);
+    CopyPermissions(in, out);
     std::setvbuf(in, nullptr, _IONBF, 0);  // the copy has a large buffer of its own
     std::setvbuf(out, nullptr, _IONBF, 0);
 

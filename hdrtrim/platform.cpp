@@ -19,6 +19,9 @@ bool NameExists(const char* name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A new file takes the permissions of its folder.
+void CopyPermissions(std::FILE*, std::FILE*) {}
+
 void UseBinaryOutput() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
@@ -74,6 +77,11 @@ RenameResult RenameNoReplace(const char* from, const char* to) {
 bool NameExists(const char* name) {
     struct stat status;
     return lstat(name, &status) == 0;
+}
+
+void CopyPermissions(std::FILE* from, std::FILE* to) {
+    struct stat status;
+    if (fstat(fileno(from), &status) == 0) fchmod(fileno(to), status.st_mode & 0777);
 }
 
 void UseBinaryOutput() {}  // POSIX streams never change the bytes

@@ -75,6 +75,20 @@ TEST(Hdrtrim, StripsTheFirstFourBytes) {
     }
 }
 
+TEST(Hdrtrim, KeepsThePermissions) {
+    namespace fs = std::filesystem;
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read}) {
+        TempFolder folder;
+        Put(folder / "GAME.BIN", "0123456789");
+        fs::permissions(folder / "GAME.BIN", mode);
+        EXPECT_EQ(Trim(folder, {"GAME.BIN"}).status, 0);
+        EXPECT_EQ(fs::status(folder / "GAME.BIN").permissions(), mode);
+        EXPECT_EQ(fs::status(folder / "GAME.BIN.bak").permissions(), mode);
+    }
+}
+
 TEST(Hdrtrim, Usage) {
     TempFolder folder;
     Put(folder / "A", "0123456789");
