@@ -80,12 +80,13 @@ std::string EnvironmentOr(const char* name, const char* fallback) {
 
 TempFolder::TempFolder() {
     std::string pattern = (fs::temp_directory_path() / "diskpeel-test-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
+    if (!mkdtemp(pattern.data())) std::abort();  // never let a test write into "/"
+    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 std::vector<std::pair<std::string, std::string>> ListFiles(const std::string& folder) {
