@@ -22,14 +22,24 @@ void Check(bool condition, const char* what) {
     std::abort();
 }
 
-// A scratch folder for the whole process, holding the container and the output folder.
-const fs::path& Scratch() {
-    static const fs::path scratch = [] {
-        std::string pattern = (fs::temp_directory_path() / "diskpeel-fuzz-XXXXXX").string();
-        Check(mkdtemp(pattern.data()) != nullptr, "scratch folder");
-        return fs::path(pattern);
-    }();
-    return scratch;
+// A scratch folder for the whole process, holding the container and the output folder; removed
+// when the process ends.
+char scratchName[4096];
+
+void RemoveScratch() {
+    std::error_code ignored;
+    fs::remove_all(scratchName, ignored);
+}
+
+fs::path Scratch() {
+    if (!scratchName[0]) {
+        const std::string pattern = (fs::temp_directory_path() / "diskpeel-fuzz-XXXXXX").string();
+        Check(pattern.size() < sizeof scratchName, "scratch folder");
+        std::strcpy(scratchName, pattern.c_str());
+        Check(mkdtemp(scratchName) != nullptr, "scratch folder");
+        std::atexit(RemoveScratch);
+    }
+    return scratchName;
 }
 
 std::string WriteContainer(const std::uint8_t* data, std::size_t size) {
@@ -88,7 +98,7 @@ void FuzzReader(const std::uint8_t* data, std::size_t size) {
 }
 
 void FuzzExtract(const std::uint8_t* data, std::size_t size) {
-    const fs::path& scratch = Scratch();
+    const fs::path scratch = Scratch();
     const fs::path out = scratch / "out";
     fs::create_directory(out);
     const std::string path = WriteContainer(data, size);
