@@ -72,6 +72,13 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+Bytes Pattern(size_t size, int seed) {
+    Bytes out(size);
+    for (size_t i = 0; i < size; ++i)
+        out[i] = static_cast<unsigned char>(i * 7 + seed + i / 251);
+    return out;
+}
+
 N88Disk::N88Disk() : bytes(80 * kTrackSize, 0xFF) {
     for (int cluster : kSystemClusters)
         Table(cluster) = kReserved;
@@ -127,6 +134,14 @@ Image N88Disk::ToImage(const std::string& diskName) const {
             const auto start = bytes.begin() + track * kTrackSize + (r - 1) * 256;
             sectors.push_back({track / 2, track % 2, r, 1, Bytes(start, start + 256)});
         }
+    }
+    return image;
+}
+
+Image N88Disk::ToSparseImage(const std::string& diskName) const {
+    Image image = ToImage(diskName);
+    for (int track = 0; track < 80; ++track) {
+        if (!TrackInUse(track)) image.tracks.erase(track);
     }
     return image;
 }

@@ -31,6 +31,10 @@ Bytes BuildContainer(const std::vector<Image>& images);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 
+// `size` bytes that depend on `seed` and that do not repeat from one 256-byte sector to the next,
+// so a sector written in the wrong place shows.
+Bytes Pattern(size_t size, int seed);
+
 // An N88-Disk BASIC 2D disk as flat bytes, track after track, freshly formatted: an empty
 // directory, every cluster free but the two of the system track.
 struct N88Disk {
@@ -53,6 +57,9 @@ struct N88Disk {
     bool TrackInUse(int track) const;
     // The disk as a D88 image: 80 tracks of records 1 to 16, in order.
     Image ToImage(const std::string& diskName) const;
+    // The same with only the tracks that hold something (and the system track), as a writer that
+    // stores no unformatted track makes it; small enough to ship.
+    Image ToSparseImage(const std::string& diskName) const;
 };
 
 }  // namespace fixture

@@ -44,10 +44,8 @@ RunResult Peel(const TempFolder& folder, std::vector<std::string> args, long fil
 }
 
 std::string Text(size_t size, int seed) {
-    std::string out(size, 0);
-    for (size_t i = 0; i < size; ++i)
-        out[i] = static_cast<char>(i * 13 + seed + i / 251);
-    return out;
+    const Bytes bytes = fixture::Pattern(size, seed);
+    return std::string(bytes.begin(), bytes.end());
 }
 Bytes B(const std::string& s) {
     return Bytes(s.begin(), s.end());

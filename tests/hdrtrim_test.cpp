@@ -34,10 +34,8 @@ RunResult Trim(const TempFolder& folder, std::vector<std::string> args, long fil
 }
 
 std::string Str(size_t size, int seed) {
-    std::string out(size, 0);
-    for (size_t i = 0; i < size; ++i)
-        out[i] = static_cast<char>(i * 11 + seed);
-    return out;
+    const Bytes bytes = fixture::Pattern(size, seed);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void Put(const std::string& path, const std::string& contents) {

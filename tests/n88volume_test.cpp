@@ -10,17 +10,12 @@
 
 using fixture::Bytes;
 using fixture::N88Disk;
+using fixture::Pattern;
 
 namespace {
 
 std::string Str(const Bytes& bytes) {
     return std::string(bytes.begin(), bytes.end());
-}
-Bytes Pattern(size_t size, int seed) {
-    Bytes out(size);
-    for (size_t i = 0; i < size; ++i)
-        out[i] = static_cast<unsigned char>(i * 7 + seed + i / 256);
-    return out;
 }
 
 TEST(MemberName, FormsHostNamesFromEntries) {

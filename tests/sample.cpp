@@ -27,15 +27,6 @@ Bytes Bsave(int start, const Bytes& memory) {
     return out;
 }
 
-// Only formatted tracks that hold something are stored, which keeps the sample small.
-fixture::Image Sparse(const fixture::N88Disk& disk, const std::string& name) {
-    fixture::Image image = disk.ToImage(name);
-    for (int track = 0; track < 80; ++track) {
-        if (!disk.TrackInUse(track)) image.tracks.erase(track);
-    }
-    return image;
-}
-
 }  // namespace
 
 fixture::Bytes SampleContainer() {
@@ -63,5 +54,6 @@ fixture::Bytes SampleContainer() {
         scores += "PLAYER" + std::to_string(i) + "," + std::to_string(1000 - 7 * i) + "\r\n";
     game.AddFile("SCORES", "DAT", Text(scores + "\x1A"));
 
-    return fixture::BuildContainer({Sparse(basic, "BASICDISK"), Sparse(game, "GAMEDISK")});
+    return fixture::BuildContainer(
+        {basic.ToSparseImage("BASICDISK"), game.ToSparseImage("GAMEDISK")});
 }

@@ -10,26 +10,10 @@ using fixture::Bytes;
 using fixture::Image;
 using fixture::N88Disk;
 
-Bytes Pattern(size_t size, int seed) {
-    Bytes out(size);
-    for (size_t i = 0; i < size; ++i)
-        out[i] = static_cast<unsigned char>(i * 5 + seed);
-    return out;
-}
-
-// Only the tracks that hold something, to keep the seeds small.
-Image Sparse(const N88Disk& disk, const std::string& name) {
-    Image image = disk.ToImage(name);
-    for (int track = 0; track < 80; ++track) {
-        if (!disk.TrackInUse(track)) image.tracks.erase(track);
-    }
-    return image;
-}
-
 N88Disk Files(int seed) {
     N88Disk disk;
-    disk.AddFile("HELLO", "BAS", Pattern(300, seed));
-    disk.AddFile("DATA", "", Pattern(5000, seed + 1));
+    disk.AddFile("HELLO", "BAS", fixture::Pattern(300, seed));
+    disk.AddFile("DATA", "", fixture::Pattern(5000, seed + 1));
     disk.AddFile("EMPTY", "", {});
     return disk;
 }
@@ -42,12 +26,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string folder = argv[1];
-    fixture::WriteFile(folder + "/one.d88", fixture::BuildImage(Sparse(Files(1), "ONE")));
-    fixture::WriteFile(folder + "/two.d88", fixture::BuildContainer({Sparse(Files(2), "FIRST"),
-                                                                     Sparse(Files(3), "SECOND")}));
+    fixture::WriteFile(folder + "/one.d88", fixture::BuildImage(Files(1).ToSparseImage("ONE")));
+    fixture::WriteFile(folder + "/two.d88",
+                       fixture::BuildContainer(
+                           {Files(2).ToSparseImage("FIRST"), Files(3).ToSparseImage("SECOND")}));
 
     // Records stored in the order 1, 14, 11, 8, ... on every track.
-    Image interleaved = Sparse(Files(4), "INTERLEAVED");
+    Image interleaved = Files(4).ToSparseImage("INTERLEAVED");
     for (auto& [track, sectors] : interleaved.tracks) {
         std::vector<fixture::Sector> reordered;
         for (int k = 0; k < 16; ++k)
@@ -65,7 +50,7 @@ int main(int argc, char** argv) {
     damaged.SetEntry(4, "OFF", "", 170);
     damaged.SetEntry(5, "..", "", 0);
     damaged.SetEntry(6, "A/B", "", 0);
-    Image image = Sparse(damaged, "DAMAGED");
+    Image image = damaged.ToSparseImage("DAMAGED");
     image.tracks[0].erase(image.tracks[0].begin() + 4);
     image.tracks[0][6].data.resize(100);
     image.tracks[20] = {};
